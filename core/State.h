@@ -30,8 +30,8 @@ enum LinkProtocol : std::uint16_t { LINK_RS232 = 0, LINK_TCPIP = 1 };
 struct LinkSettings {
     std::uint16_t protocol = LINK_RS232;
     std::uint16_t comPort = 1;
-    std::uint16_t baudIndex = 4;  // 115200 bit/s
-    std::string serverName;       // at most 255 characters
+    std::uint16_t baudIndex = 4;    // 115200 bit/s
+    std::string serverName;         // at most 255 characters
     std::string portText = "5000";  // at most 31 characters
     std::int32_t tcpPort = 0;       // derived from portText at every connection attempt
 };

@@ -4,7 +4,7 @@ namespace qv {
 
 // The single user-interface thread's event loop.
 class EventLoop {
-public:
+  public:
     virtual ~EventLoop() = default;
 
     // Handles the events that are pending now; never blocks.
@@ -22,7 +22,7 @@ public:
 
 // Seconds since an arbitrary start, as a double; tests replace it.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual double timer() = 0;
 };

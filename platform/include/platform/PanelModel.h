@@ -14,19 +14,19 @@ namespace qv {
 // Results of panel operations.
 enum PanelResult : int {
     PANEL_OK = 0,
-    PANEL_ERR_FILE = -1,          // panel or language file missing, unreadable or malformed
-    PANEL_ERR_NO_PANEL = -2,      // no panel with that handle
-    PANEL_ERR_NO_CONTROL = -3,    // no control with that id on the panel
-    PANEL_ERR_WRONG_KIND = -4,    // the operation does not apply to this kind of control
-    PANEL_ERR_NOT_IN_LIST = -5,   // a ring value that is not one of its items
-    PANEL_ERR_BAD_INDEX = -6,     // tab page or item index out of range
+    PANEL_ERR_FILE = -1,         // panel or language file missing, unreadable or malformed
+    PANEL_ERR_NO_PANEL = -2,     // no panel with that handle
+    PANEL_ERR_NO_CONTROL = -3,   // no control with that id on the panel
+    PANEL_ERR_WRONG_KIND = -4,   // the operation does not apply to this kind of control
+    PANEL_ERR_NOT_IN_LIST = -5,  // a ring value that is not one of its items
+    PANEL_ERR_BAD_INDEX = -6,    // tab page or item index out of range
 };
 
 enum class ControlKind {
     CommandButton,
     ToggleButton,
     Ring,
-    Numeric,      // a numeric field; `knob` in the panel file renders it as a dial
+    Numeric,  // a numeric field; `knob` in the panel file renders it as a dial
     String,
     TextBox,
     TextMessage,
@@ -110,13 +110,13 @@ struct PanelState {
     std::map<int, ControlState> controls;
 };
 
-using ControlCallback = std::function<int(int panel, int control, int event, int eventData1,
-                                          int eventData2)>;
+using ControlCallback =
+    std::function<int(int panel, int control, int event, int eventData1, int eventData2)>;
 using PanelCallback = std::function<int(int panel, int event, int eventData1, int eventData2)>;
 
 // Told of every change, so that a view can show it at once.
 class PanelObserver {
-public:
+  public:
     virtual ~PanelObserver() = default;
     virtual void controlChanged(int panel, int control) = 0;
     virtual void controlCreated(int panel, int control) = 0;
@@ -127,7 +127,7 @@ public:
 // The retained panel model: panels and their controls, addressed by (panel handle, control id).
 // Plain C++, so every rule on it can be tested without a window.
 class PanelModel {
-public:
+  public:
     PanelModel();
     ~PanelModel();
     PanelModel(const PanelModel&) = delete;
@@ -226,7 +226,7 @@ public:
     void addObserver(PanelObserver* observer);
     void removeObserver(PanelObserver* observer);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

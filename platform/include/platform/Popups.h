@@ -27,7 +27,7 @@ enum FileSelectResult : int {
 
 // Modal pop-ups. Each call returns when the operator has answered.
 class Popups {
-public:
+  public:
     virtual ~Popups() = default;
 
     // A message with one button.

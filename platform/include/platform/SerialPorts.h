@@ -22,7 +22,7 @@ enum SerialParity : int { PARITY_NONE = 0, PARITY_ODD = 1, PARITY_EVEN = 2 };
 
 // Serial ports addressed by number (1 is COM1). The program holds no handle.
 class SerialPorts {
-public:
+  public:
     virtual ~SerialPorts() = default;
 
     // Opens and configures the port; an empty device name derives the device from the number.

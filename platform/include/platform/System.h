@@ -5,7 +5,7 @@
 namespace qv {
 
 class System {
-public:
+  public:
     virtual ~System() = default;
 
     // The directory that holds the executable, without a trailing separator.

@@ -43,7 +43,7 @@ using TcpCallback = std::function<int(unsigned handle, int event, int error)>;
 
 // TCP client conversations.
 class TcpClient {
-public:
+  public:
     virtual ~TcpClient() = default;
 
     // Connects, waiting at most `timeoutMs` while the event loop keeps running. Returns 0 or
