@@ -17,6 +17,9 @@
 //    running stays pending and makes the next runUserInterface return at once. Running out of
 //    actions with no quit requested is a test failure (the real loop would wait forever).
 //
+// FakeClock starts at 100 s unless told otherwise, so code that takes the clock's reading for
+// an elapsed time shows up.
+//
 // Passes are counted, so a test can see that a wait handled events in every pass and did not
 // spin.
 

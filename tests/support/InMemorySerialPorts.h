@@ -59,7 +59,7 @@ class InMemorySerialPorts : public SerialPorts {
     }
     void setPresentPorts(std::vector<int> ports) { present_ = std::move(ports); }
 
-    // Inspection.
+    // What happened.
     bool isOpen(int port) const;
     long baudRate(int port) const;  // of the last successful open; 0 if never opened
     double timeout(int port) const;

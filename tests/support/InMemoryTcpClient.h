@@ -64,7 +64,7 @@ class InMemoryTcpClient : public TcpClient {
         writeHandler_ = std::move(handler);
     }
 
-    // Inspection.
+    // What happened.
     bool connected() const { return connected_; }
     unsigned handle() const { return handle_; }
     int unread() const { return static_cast<int>(arrived_.size()); }
