@@ -38,6 +38,15 @@ TEST_F(AtomicFile, ReplacesAnOlderFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(dir.entryCount(), 1u);
 }
 
+TEST_F(AtomicFile, ReplacementKeepsThePermissionsOfTheOldFile) {
+    namespace fs = std::filesystem;
+    testing::writeBytes(target, oldText);
+    const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, chosen);
+    ASSERT_EQ(writeFileAtomically(target, "new"), 0);
+    EXPECT_EQ(fs::status(target).permissions(), chosen);
+}
+
 TEST_F(AtomicFile, TargetThatIsADirectoryIsDeniedAndStaysWhole) {
     const std::string folder = dir.file("Parameter.ini.d");
     std::filesystem::create_directory(folder);
