@@ -169,6 +169,20 @@ QString familyOrDefault(const std::string& family) {
     return QApplication::font().family();
 }
 
+// A pressed-in button alone is easy to miss; an "on" toggle also takes the selection colour.
+void showToggleState(QPushButton* button, bool on) {
+    QPalette pal = QApplication::palette(button);
+    QFont font = QApplication::font(button);
+    if (on) {
+        const QColor accent = pal.color(QPalette::Highlight);
+        pal.setColor(QPalette::Button, accent.lighter(135));
+        pal.setColor(QPalette::ButtonText, pal.color(QPalette::WindowText));
+        font.setBold(true);
+    }
+    button->setPalette(pal);
+    button->setFont(font);
+}
+
 void setRing(QComboBox* combo, const ControlState& c) {
     QStringList labels;
     for (const RingItem& item : c.items) {
@@ -567,6 +581,7 @@ void QtPanelView::syncControl(int panel, int control) {
             QSignalBlocker block(cw.button);
             cw.button->setText(label);
             cw.button->setChecked(c->value != 0);
+            showToggleState(cw.button, c->value != 0);
             break;
         }
         case ControlKind::Ring: {
