@@ -6,14 +6,19 @@ std::string resourcePath(const std::string& fileName) {
     return std::string(QV_RESOURCE_OUTPUT_DIR) + "/" + fileName;
 }
 
-TestPanel::TestPanel() {
-    const int mainPanel = ui.loadPanel(0, resourcePath("QuorvaneV10.uir"), MAINP);
+bool loadMainPanel(Context& ctx) {
+    const int mainPanel = ctx.ui.loadPanel(0, resourcePath("QuorvaneV10.uir"), MAINP);
     if (mainPanel < 0) {
-        return;
+        return false;
     }
     ctx.app.mainPanel = mainPanel;
-    ctx.app.connectionPage = ui.tabPagePanel(mainPanel, MAINP_TABMAIN1, CONNECTION_PAGE_INDEX);
-    ctx.app.parameterPage = ui.tabPagePanel(mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+    ctx.app.connectionPage = ctx.ui.tabPagePanel(mainPanel, MAINP_TABMAIN1, CONNECTION_PAGE_INDEX);
+    ctx.app.parameterPage = ctx.ui.tabPagePanel(mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+    return ctx.app.connectionPage > 0 && ctx.app.parameterPage > 0;
+}
+
+TestPanel::TestPanel() {
+    loadMainPanel(ctx);
 }
 
 std::string TestPanel::statusBox() const {

@@ -29,6 +29,9 @@ namespace qv::test {
 // A file that the build copies beside the program (panel file, language files).
 std::string resourcePath(const std::string& fileName);
 
+// Loads the panel file into ctx.ui and fills ctx.app.mainPanel and the two page handles.
+bool loadMainPanel(Context& ctx);
+
 struct TestPanel {
     TestPanel();
 

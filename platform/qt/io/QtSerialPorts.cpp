@@ -56,6 +56,8 @@ int openError(QSerialPort::SerialPortError error) {
         // Busy (held by another program, or its lock file is taken) or not permitted.
         case QSerialPort::PermissionError:
         case QSerialPort::OpenError:
+        // The device is there but is no serial port (its terminal settings cannot be set).
+        case QSerialPort::UnsupportedOperationError:
             return SERIAL_CANNOT_OPEN;
         default:
             return SERIAL_UNKNOWN_SYSTEM_ERROR;
