@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "SimulatedSensor.h"
 #include "core/Context.h"
+#include "launcher/SimulatedSensor.h"
 #include "link/SerialLink.h"
 #include "link/TcpLink.h"
 #include "platform/PanelModel.h"
@@ -25,6 +25,8 @@
 #include "support/TestPanel.h"
 
 namespace qv::test {
+
+using qvsim::SimulatedSensor;
 
 inline constexpr int kSimPortNumber = 7;
 inline constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,

@@ -1,11 +1,11 @@
-#include "SimulatedSensor.h"
+#include "launcher/SimulatedSensor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
 
-namespace qv::test {
+namespace qvsim {
 
 namespace {
 constexpr int kStartLimitMs = 10000;
@@ -80,4 +80,4 @@ std::vector<std::string> SimulatedSensor::requests() const {
     return lines;
 }
 
-}  // namespace qv::test
+}  // namespace qvsim

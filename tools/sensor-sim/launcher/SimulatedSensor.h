@@ -1,6 +1,7 @@
 #pragma once
 
-// The simulated sensor as a child process, for tests and benchmarks on real links.
+// The simulated sensor as a child process of a test or benchmark on real links. Qt, unlike
+// the simulator itself.
 
 #include <QProcess>
 #include <QStringList>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace qv::test {
+namespace qvsim {
 
 class SimulatedSensor {
   public:
@@ -39,4 +40,4 @@ class SimulatedSensor {
     std::string ptyPath_;
 };
 
-}  // namespace qv::test
+}  // namespace qvsim
