@@ -59,7 +59,7 @@ TEST_P(Exchange, ReadFirmwareIdEndsAsTheSensorAnswers) {
         EXPECT_EQ(ctx.link.LinkOk, 1);
     } else {
         EXPECT_EQ(result, -1);
-        expectReportEndsWith(fault.report->english);
+        expectLinkErrorReport(ctx, fault.report->english);
         // Exactly one report.
         EXPECT_EQ(statusBox(), std::string(fault.report->english) + "\n\n");
     }
@@ -120,13 +120,13 @@ TEST_F(RealLinkTest, TcpServerClosingIsReportedAndLaterRequestsTimeOut) {
     for (int i = 0; i < 50 && ctx.link.tcpConnected != 0; ++i) {
         runEvents(0.1);
     }
-    expectReportEndsWith("Server has closed connection!");
+    expectLinkErrorReport(ctx, "Server has closed connection!");
     EXPECT_EQ(statusBox(), "Server has closed connection!\n\n");
     EXPECT_EQ(ctx.link.tcpHandle, 0u);
     EXPECT_EQ(ctx.link.tcpConnected, 0);
 
     // Written to no conversation, the request gets no answer.
-    makeLinkWork();
+    makeLinkWork(ctx);
     FillTxBuf(ctx, ReadFirmwareId, 0, 0);
     EXPECT_EQ(DataExchange(ctx, 8), -1);
     EXPECT_EQ(statusBox(),
@@ -146,11 +146,11 @@ TEST_F(RealLinkTest, SerialDeviceThatGoesAwayTimesOutAndCanBeOpenedAgain) {
 
     FillTxBuf(ctx, ReadFirmwareId, 0, 0);
     EXPECT_EQ(DataExchange(ctx, 8), -1);
-    expectReportEndsWith(kTimeoutReport.english);
+    expectLinkErrorReport(ctx, kTimeoutReport.english);
 
     InitRS232(ctx);
     ASSERT_GE(ctx.link.LinkOpenResult, 0) << statusBox();
-    makeLinkWork();
+    makeLinkWork(ctx);
     FillTxBuf(ctx, ReadFirmwareId, 0, 0);
     EXPECT_EQ(DataExchange(ctx, 8), 1) << statusBox();
 }

@@ -52,9 +52,8 @@ TEST_F(ParameterWire, SentToEepromAndReadBackFromIt) {
     GetPara(ctx);
     EXPECT_EQ(ctx.link.LinkOk, 1) << statusBox();
     EXPECT_EQ(fields(pageValues()), fields({1, 500, 100, 0x1F}));
-    EXPECT_EQ(sensor->requests(),
-              (Requests{"55 01 00 00 08 00 DC E0 01 00 F4 01 64 00 1F 00", kStoreEeprom,
-                        kLoadEeprom, kReadRam}));
+    EXPECT_EQ(sensor->requests(), (Requests{"55 01 00 00 08 00 DC E0 01 00 F4 01 64 00 1F 00",
+                                            kStoreEeprom, kLoadEeprom, kReadRam}));
     EXPECT_EQ(statusBox(), "");
 }
 
@@ -85,7 +84,8 @@ TEST_F(ParameterWire, ImplausibleSetIsReportedAndStillStored) {
     // On time 0 and off time 65000 are outside what the sensor accepts.
     showOnPage({0, 0, 65000, 0});
     SendPara(ctx);
-    expectReportEndsWith(
+    expectLinkErrorReport(
+        ctx,
         "Message!\n2 Parameter in RAM did not pass plausibility check and were set to default "
         "value!");
     EXPECT_EQ(sensor->requests(),
@@ -129,7 +129,7 @@ TEST_P(FailingOrder, StopsTheSequence) {
     } else {
         GetPara(ctx);
     }
-    expectReportEndsWith("Communication error! \nYou may have to reduce baudrate!");
+    expectLinkErrorReport(ctx, "Communication error! \nYou may have to reduce baudrate!");
     EXPECT_EQ(sensor->requests(), GetParam().requests);
     // What the operator entered stays on the page.
     EXPECT_EQ(fields(pageValues()), fields({1, 500, 100, 0x1F}));

@@ -20,6 +20,7 @@
 #include "platform/qt/io/QtEventLoop.h"
 #include "platform/qt/io/QtSerialPorts.h"
 #include "platform/qt/io/QtTcpClient.h"
+#include "support/LinkReports.h"
 #include "support/NullSystem.h"
 #include "support/ScriptedPopups.h"
 #include "support/TestPanel.h"
@@ -29,8 +30,6 @@ namespace qv::test {
 using qvsim::SimulatedSensor;
 
 inline constexpr int kSimPortNumber = 7;
-inline constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,
-                                       CONNP_BUTTON_GEN_HW_INFO_FILE};
 
 inline const char* linkName(LinkProtocol link) {
     return link == LINK_TCPIP ? "Tcp" : "Pty";
@@ -69,15 +68,7 @@ class RealLinkTest : public ::testing::Test {
             InitRS232(ctx);
         }
         ASSERT_GE(ctx.link.LinkOpenResult, 0) << statusBox();
-        makeLinkWork();
-    }
-
-    void makeLinkWork() {
-        ctx.link.LinkOk = 1;
-        for (int button : kLinkButtons) {
-            ui.setDimmed(ctx.app.connectionPage, button, false);
-        }
-        ui.setActiveTabPage(ctx.app.mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+        makeLinkWork(ctx);
     }
 
     // Lets the event loop run for `seconds`, as the panel does between callbacks.
@@ -90,21 +81,6 @@ class RealLinkTest : public ::testing::Test {
 
     std::string statusBox() const { return ui.text(ctx.app.connectionPage, CONNP_TEXTBOX_STATUS); }
     int activePage() const { return ui.activeTabPage(ctx.app.mainPanel, MAINP_TABMAIN1); }
-
-    // The link-error report's every effect: the text and an empty line at the end of the
-    // status box, the link marked broken, its buttons dimmed, the connection page in front.
-    void expectReportEndsWith(const std::string& message) {
-        const std::string tail = message + "\n\n";
-        const std::string box = statusBox();
-        EXPECT_TRUE(box.size() >= tail.size() &&
-                    box.compare(box.size() - tail.size(), tail.size(), tail) == 0)
-            << "status box: \"" << box << "\"";
-        EXPECT_EQ(ctx.link.LinkOk, 0);
-        EXPECT_EQ(activePage(), CONNECTION_PAGE_INDEX);
-        for (int button : kLinkButtons) {
-            EXPECT_TRUE(ui.dimmed(ctx.app.connectionPage, button)) << button;
-        }
-    }
 
     QTemporaryDir programDir;
     QtEventLoop events;

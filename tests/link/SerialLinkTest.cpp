@@ -6,38 +6,23 @@
 #include <vector>
 
 #include "link/SerialLink.h"
+#include "support/LinkReports.h"
 #include "support/TestPanel.h"
 
 namespace qv::test {
 namespace {
-
-constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,
-                                CONNP_BUTTON_GEN_HW_INFO_FILE};
 
 class SerialLink : public PanelTest {
   protected:
     void SetUp() override {
         PanelTest::SetUp();
         ctx.linkSettings.comPort = 4;
-        makeLinkWork();
-    }
-
-    // A working link on the parameter page, so that a report's every effect shows.
-    void makeLinkWork() {
-        ctx.link.LinkOk = 1;
-        for (int button : kLinkButtons) {
-            panel.ui.setDimmed(ctx.app.connectionPage, button, false);
-        }
-        panel.ui.setActiveTabPage(ctx.app.mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+        makeLinkWork(ctx);
     }
 
     void expectReported(const std::string& text) {
         EXPECT_EQ(panel.statusBox(), text + "\n\n");
-        EXPECT_EQ(ctx.link.LinkOk, 0);
-        EXPECT_EQ(panel.activePage(), CONNECTION_PAGE_INDEX);
-        for (int button : kLinkButtons) {
-            EXPECT_TRUE(panel.dimmed(ctx.app.connectionPage, button)) << button;
-        }
+        expectLinkErrorReport(ctx, text);
     }
 };
 
@@ -98,7 +83,7 @@ class SerialOpenError : public SerialLink, public testing::WithParamInterface<Op
 TEST_P(SerialOpenError, IsReportedInBothLanguages) {
     for (int language : {LANGUAGE_GERMAN, LANGUAGE_ENGLISH}) {
         SCOPED_TRACE(language);
-        makeLinkWork();
+        makeLinkWork(ctx);
         panel.ui.resetTextBox(ctx.app.connectionPage, CONNP_TEXTBOX_STATUS, "");
         panel.serial.clearRecords(4);
         ctx.app.language = language;

@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "link/TcpLink.h"
+#include "support/LinkReports.h"
 #include "support/TestPanel.h"
 
 namespace qv::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,
-                                CONNP_BUTTON_GEN_HW_INFO_FILE};
 
 class TcpLink : public PanelTest {
   protected:
@@ -28,23 +26,15 @@ class TcpLink : public PanelTest {
         makeLinkWork();
     }
 
-    // A working link on the parameter page, so that a report's every effect shows.
+    // A working link with an empty status box, so that a report's every effect shows.
     void makeLinkWork() {
-        ctx.link.LinkOk = 1;
-        for (int button : kLinkButtons) {
-            panel.ui.setDimmed(ctx.app.connectionPage, button, false);
-        }
-        panel.ui.setActiveTabPage(ctx.app.mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+        qv::test::makeLinkWork(ctx);
         panel.ui.resetTextBox(ctx.app.connectionPage, CONNP_TEXTBOX_STATUS, "");
     }
 
     void expectReported(const std::string& text) {
         EXPECT_EQ(panel.statusBox(), text + "\n\n");
-        EXPECT_EQ(ctx.link.LinkOk, 0);
-        EXPECT_EQ(panel.activePage(), CONNECTION_PAGE_INDEX);
-        for (int button : kLinkButtons) {
-            EXPECT_TRUE(panel.dimmed(ctx.app.connectionPage, button)) << button;
-        }
+        expectLinkErrorReport(ctx, text);
     }
 
     void connect() {

@@ -24,8 +24,6 @@ inline auto fields(const ResponseHeaderFields& h) {
 inline constexpr ResponseHeaderFields kEarlierHeader{9, 0x4242, 3, 0x77};
 inline constexpr const char* kEarlierStatus = "Connected.\n";
 inline constexpr int kPort = 3;
-inline constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,
-                                       CONNP_BUTTON_GEN_HW_INFO_FILE};
 
 // A working link with the parameter page in front, the link-dependent buttons usable and some
 // text in the status box; times in deliver() count from the start of the test.
@@ -43,11 +41,7 @@ class LinkTest : public PanelTest {
 
     // As after a successful connection, so that a report's every effect shows.
     void restoreWorkingLink() {
-        ctx.link.LinkOk = 1;
-        for (int button : kLinkButtons) {
-            panel.ui.setDimmed(ctx.app.connectionPage, button, false);
-        }
-        panel.ui.setActiveTabPage(ctx.app.mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+        makeLinkWork(ctx);
         panel.ui.resetTextBox(ctx.app.connectionPage, CONNP_TEXTBOX_STATUS, kEarlierStatus);
     }
 
@@ -97,11 +91,7 @@ class LinkTest : public PanelTest {
     // marked broken, its buttons dimmed and the connection page in front.
     void expectReport(const std::string& message) {
         EXPECT_EQ(panel.statusBox(), kEarlierStatus + message + "\n\n");
-        EXPECT_EQ(ctx.link.LinkOk, 0);
-        for (int button : kLinkButtons) {
-            EXPECT_TRUE(panel.dimmed(ctx.app.connectionPage, button)) << "button " << button;
-        }
-        EXPECT_EQ(panel.activePage(), CONNECTION_PAGE_INDEX);
+        expectLinkErrorReport(ctx, message);
     }
 
     double t0 = 0;

@@ -1,8 +1,12 @@
 #pragma once
 
-// The exchange's link-error reports as the operator reads them, in both languages.
+// The link-error reports as the operator reads them, in both languages, and the link state
+// they change.
+
+#include <string>
 
 #include "core/BilingualText.h"
+#include "core/Context.h"
 
 namespace qv::test {
 
@@ -27,5 +31,17 @@ inline const Report kCommunicationErrorReport{
     "Communication error! \nYou may have to reduce baudrate!"};
 inline const Report kInvalidDataReport{"ACHTUNG! \nEmpfangener Daten frame ist ungueltig!",
                                        "ATTENTION! \nReceived data frame is incorrect!"};
+
+// The buttons that need a working link; a link-error report dims them.
+inline constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE,
+                                       CONNP_BUTTON_GEN_HW_INFO_FILE};
+
+// As after a successful connection, so that a report's every effect shows: LinkOk set, the
+// link buttons usable, the parameter page in front. The status box is left alone.
+void makeLinkWork(Context& ctx);
+
+// A link-error report's every effect: the status box ends with the message and an empty
+// line, LinkOk is 0, the link buttons are dimmed and the connection page is in front.
+void expectLinkErrorReport(Context& ctx, const std::string& message);
 
 }  // namespace qv::test
