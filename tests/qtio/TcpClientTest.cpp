@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QTcpServer>
@@ -157,6 +160,65 @@ TEST_F(QtTcpClientTest, ConnectingWhereNothingListensFailsWithinTheLimit) {
     EXPECT_LT(loop.timer() - start, 3.0 + 2.0);
     loop.waitForEvents(0.05);
     EXPECT_FALSE(called);
+}
+
+// A listening socket whose backlog is full: the kernel drops further connection requests, so a
+// connect to it neither succeeds nor fails until its time limit.
+class FullBacklog {
+  public:
+    FullBacklog() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(fd_, 0) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+            return;
+        }
+        port_ = ntohs(address.sin_port);
+        // Fill the backlog with connections nobody accepts.
+        for (int i = 0; i < 4; ++i) {
+            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            fillers_.push_back(filler);
+        }
+    }
+    ~FullBacklog() {
+        for (int filler : fillers_) {
+            ::close(filler);
+        }
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::vector<int> fillers_;
+};
+
+TEST_F(QtTcpClientTest, AConnectWithoutAnswerTimesOutWhileEventsGoOn) {
+    FullBacklog silent;
+    ASSERT_GT(silent.port(), 0);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+
+    unsigned handle = 0;
+    const double start = loop.timer();
+    const int result =
+        client.connectToTCPServerEx(handle, silent.port(), "127.0.0.1", recorder(64), 400);
+    const double took = loop.timer() - start;
+
+    EXPECT_EQ(result, TCP_TIMEOUT);
+    EXPECT_GE(took, 0.39);
+    // The window's timers, input and painting went on while the connect waited.
+    EXPECT_GE(ticks, 5);
 }
 
 TEST_F(QtTcpClientTest, AnUnknownHostFails) {
