@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -21,6 +22,10 @@ struct FaultCase {
     // nullptr: the exchange succeeds.
     const Report* report;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const FaultCase kFaultCases[] = {
     {"Normal", {}, nullptr},

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -114,6 +115,10 @@ struct FailingOrderCase {
     bool send;
     Requests requests;
 };
+
+void PrintTo(const FailingOrderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FailingOrder : public ParameterWire, public testing::WithParamInterface<FailingOrderCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,18 +32,22 @@ struct RateCase {
     long rate;
 };
 
+void PrintTo(const RateCase& c, std::ostream* os) {
+    *os << "index " << c.index;
+}
+
 class BaudRate : public testing::TestWithParam<RateCase> {};
 
 TEST_P(BaudRate, IndexGivesTheRate) {
     EXPECT_EQ(BaudRateForIndex(GetParam().index), GetParam().rate);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BaudRate,
-                         testing::Values(RateCase{0, 9600}, RateCase{1, 19200}, RateCase{2, 38400},
-                                         RateCase{3, 57600}, RateCase{4, 115200},
-                                         RateCase{5, 230400}, RateCase{6, 460800},
-                                         RateCase{7, 921600}, RateCase{8, 115200},
-                                         RateCase{65535, 115200}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, BaudRate,
+    testing::Values(RateCase{0, 9600}, RateCase{1, 19200}, RateCase{2, 38400}, RateCase{3, 57600},
+                    RateCase{4, 115200}, RateCase{5, 230400}, RateCase{6, 460800},
+                    RateCase{7, 921600}, RateCase{8, 115200}, RateCase{65535, 115200}),
+    [](const auto& info) { return "Index" + std::to_string(info.param.index); });
 
 TEST_F(SerialLink, OpensWithTheFixedConfigurationAndEmptiesBothQueues) {
     ctx.linkSettings.baudIndex = 2;
@@ -78,6 +83,10 @@ struct OpenErrorCase {
     const char* english;
 };
 
+void PrintTo(const OpenErrorCase& c, std::ostream* os) {
+    *os << "code " << c.code;
+}
+
 class SerialOpenError : public SerialLink, public testing::WithParamInterface<OpenErrorCase> {};
 
 TEST_P(SerialOpenError, IsReportedInBothLanguages) {
@@ -107,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenErrorCase{-7, "Port kann nicht geoeffnet werden", "Cannot open port"},
                     OpenErrorCase{-14, "Ungueltige Baudrate", "Invalid Baudrate"},
                     OpenErrorCase{-99, "Timeout", "Timeout"},
-                    OpenErrorCase{-100, "RS-232 Fehler!", "RS-232 error!"}));
+                    OpenErrorCase{-100, "RS-232 Fehler!", "RS-232 error!"}),
+    [](const auto& info) { return "Minus" + std::to_string(-info.param.code); });
 
 struct ListingCase {
     const char* name;
@@ -115,6 +125,10 @@ struct ListingCase {
     int language;
     const char* expected;
 };
+
+void PrintTo(const ListingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PortListing : public PanelTest, public testing::WithParamInterface<ListingCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,10 @@ struct ConnectErrorCase {
     const char* english;
 };
 
+void PrintTo(const ConnectErrorCase& c, std::ostream* os) {
+    *os << "code " << c.code;
+}
+
 class TcpConnectError : public TcpLink, public testing::WithParamInterface<ConnectErrorCase> {};
 
 TEST_P(TcpConnectError, IsReportedInBothLanguages) {
@@ -131,7 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectErrorCase{-21, "Verbindung mit Server fehlgeschlagen",
                          "Connection to server failed"},
         ConnectErrorCase{INT_MIN, "Verbindung mit Server fehlgeschlagen",
-                         "Connection to server failed"}));
+                         "Connection to server failed"}),
+    [](const auto& info) {
+        return info.param.code == INT_MIN ? std::string("Lowest")
+                                          : "Minus" + std::to_string(-info.param.code);
+    });
 
 TEST_F(TcpLink, ArrivingPiecesAreAppendedAtRxCount) {
     connect();
@@ -198,6 +207,10 @@ struct PortTextCase {
     std::int32_t port;
 };
 
+void PrintTo(const PortTextCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class TcpPortText : public testing::TestWithParam<PortTextCase> {};
 
 TEST_P(TcpPortText, ReadsLikeTheCLibrary) {
@@ -211,7 +224,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, TcpPortText,
                                          PortTextCase{"x50", 0}, PortTextCase{"- 5", 0},
                                          PortTextCase{"2147483647", INT32_MAX},
                                          PortTextCase{"99999999999", INT32_MAX},
-                                         PortTextCase{"-99999999999", INT32_MIN}));
+                                         PortTextCase{"-99999999999", INT32_MIN}),
+                         [](const auto& info) { return "Text" + std::to_string(info.index); });
 
 }  // namespace
 }  // namespace qv::test
