@@ -698,11 +698,11 @@ void QtPanelView::syncControl(int panel, int control) {
     }
     if (cw.label) {
         cw.label->setText(label);
+        // The label spans its body; a longer text is not cut off but runs on to the right. The
+        // width depends on the text alone, never on how big the host happens to be just now (a
+        // page that was never in front has not got its real size yet).
         const int h = cw.label->fontMetrics().height();
-        int width = std::max(r.width, cw.label->sizeHint().width());
-        if (cw.host) {
-            width = std::min(width, std::max(r.width, cw.host->width() - r.left));
-        }
+        const int width = std::max(r.width, cw.label->sizeHint().width());
         cw.label->setGeometry(r.left, r.top - h - kLabelGap, width, h);
         cw.label->setEnabled(!c->dimmed);
         cw.label->setVisible(c->visible && !c->label.empty());
