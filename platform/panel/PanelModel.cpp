@@ -56,6 +56,25 @@ struct PanelModel::Impl {
     void controlChanged(int panel, int control) {
         notify([&](PanelObserver* o) { o->controlChanged(panel, control); });
     }
+    // Applies `change` to an existing control. PANEL_OK means the control changed and the
+    // observers are told; kUnchanged means there was nothing to do (PANEL_OK to the caller);
+    // an error changed nothing and is passed on.
+    static constexpr int kUnchanged = 1;
+    template <typename F>
+    int changeControl(int panel, int control, F&& change) {
+        ControlState* c = findControl(panel, control);
+        if (c == nullptr) {
+            return missing(panel);
+        }
+        const int result = change(*c);
+        if (result == kUnchanged) {
+            return PANEL_OK;
+        }
+        if (result == PANEL_OK) {
+            controlChanged(panel, control);
+        }
+        return result;
+    }
     void panelChanged(int panel) {
         notify([&](PanelObserver* o) { o->panelChanged(panel); });
     }
@@ -197,27 +216,24 @@ int PanelModel::setValue(int panel, int control, std::int64_t value) {
 }
 
 int PanelModel::setText(int panel, int control, const std::string& text) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    switch (c->kind) {
-        case ControlKind::TextBox:
-            c->text += text;
-            break;
-        case ControlKind::String:
-            c->text = c->maxLength > 0 && text.size() > static_cast<std::size_t>(c->maxLength)
-                          ? text.substr(0, static_cast<std::size_t>(c->maxLength))
-                          : text;
-            break;
-        case ControlKind::TextMessage:
-            c->text = text;
-            break;
-        default:
-            return PANEL_ERR_WRONG_KIND;
-    }
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        switch (c.kind) {
+            case ControlKind::TextBox:
+                c.text += text;
+                break;
+            case ControlKind::String:
+                c.text = c.maxLength > 0 && text.size() > static_cast<std::size_t>(c.maxLength)
+                             ? text.substr(0, static_cast<std::size_t>(c.maxLength))
+                             : text;
+                break;
+            case ControlKind::TextMessage:
+                c.text = text;
+                break;
+            default:
+                return PANEL_ERR_WRONG_KIND;
+        }
+        return PANEL_OK;
+    });
 }
 
 std::int64_t PanelModel::value(int panel, int control) const {
@@ -237,28 +253,23 @@ std::string PanelModel::text(int panel, int control) const {
 }
 
 int PanelModel::resetTextBox(int panel, int control, const std::string& text) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (c->kind != ControlKind::TextBox) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    c->text = text;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (c.kind != ControlKind::TextBox) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        c.text = text;
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::setDimmed(int panel, int control, bool dimmed) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (c->dimmed != dimmed) {
-        c->dimmed = dimmed;
-        impl_->controlChanged(panel, control);
-    }
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (c.dimmed == dimmed) {
+            return Impl::kUnchanged;
+        }
+        c.dimmed = dimmed;
+        return PANEL_OK;
+    });
 }
 
 bool PanelModel::dimmed(int panel, int control) const {
@@ -267,15 +278,13 @@ bool PanelModel::dimmed(int panel, int control) const {
 }
 
 int PanelModel::setVisible(int panel, int control, bool visible) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (c->visible != visible) {
-        c->visible = visible;
-        impl_->controlChanged(panel, control);
-    }
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (c.visible == visible) {
+            return Impl::kUnchanged;
+        }
+        c.visible = visible;
+        return PANEL_OK;
+    });
 }
 
 bool PanelModel::visible(int panel, int control) const {
@@ -284,13 +293,10 @@ bool PanelModel::visible(int panel, int control) const {
 }
 
 int PanelModel::setLabel(int panel, int control, const std::string& label) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    c->label = label;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        c.label = label;
+        return PANEL_OK;
+    });
 }
 
 std::string PanelModel::label(int panel, int control) const {
@@ -299,28 +305,22 @@ std::string PanelModel::label(int panel, int control) const {
 }
 
 int PanelModel::setTooltip(int panel, int control, const std::string& tooltip) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    c->tooltip = tooltip;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        c.tooltip = tooltip;
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::setTextAppearance(int panel, int control, const std::string& font,
                                   std::uint32_t backgroundColor, std::uint32_t textColor,
                                   int pointSize) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    c->font = font;
-    c->backgroundColor = backgroundColor & 0xFFFFFF;
-    c->textColor = textColor & 0xFFFFFF;
-    c->pointSize = pointSize;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        c.font = font;
+        c.backgroundColor = backgroundColor & 0xFFFFFF;
+        c.textColor = textColor & 0xFFFFFF;
+        c.pointSize = pointSize;
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::activeTabPage(int panel, int tab) const {
@@ -409,55 +409,43 @@ int PanelModel::newTextMessage(int panel, int top, int left) {
 }
 
 int PanelModel::makeCombo(int panel, int control) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (c->kind != ControlKind::String) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    c->combo = true;
-    c->comboVisible = c->visible;
-    c->comboItems.clear();
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (c.kind != ControlKind::String) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        c.combo = true;
+        c.comboVisible = c.visible;
+        c.comboItems.clear();
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::discardCombo(int panel, int control) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    c->combo = false;
-    c->comboItems.clear();
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        c.combo = false;
+        c.comboItems.clear();
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::setComboFrameColor(int panel, int control, std::uint32_t color) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (!c->combo) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    c->comboFrameColor = color & 0xFFFFFF;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (!c.combo) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        c.comboFrameColor = color & 0xFFFFFF;
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::setComboVisible(int panel, int control, bool visible) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (!c->combo) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    c->comboVisible = visible;
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (!c.combo) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        c.comboVisible = visible;
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::comboItemCount(int panel, int control) const {
@@ -489,38 +477,32 @@ std::string PanelModel::comboItem(int panel, int control, int index) const {
 }
 
 int PanelModel::insertComboItem(int panel, int control, int index, const std::string& text) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (!c->combo) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    const int size = static_cast<int>(c->comboItems.size());
-    if (index < 0 || index > size) {
-        index = size;  // past the end appends
-    }
-    c->comboItems.insert(c->comboItems.begin() + index, text);
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (!c.combo) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        const int size = static_cast<int>(c.comboItems.size());
+        if (index < 0 || index > size) {
+            index = size;  // past the end appends
+        }
+        c.comboItems.insert(c.comboItems.begin() + index, text);
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::deleteComboItems(int panel, int control, int index, int count) {
-    ControlState* c = impl_->findControl(panel, control);
-    if (c == nullptr) {
-        return impl_->missing(panel);
-    }
-    if (!c->combo) {
-        return PANEL_ERR_WRONG_KIND;
-    }
-    const int size = static_cast<int>(c->comboItems.size());
-    if (index < 0 || index >= size) {
-        return PANEL_ERR_BAD_INDEX;
-    }
-    const int end = count < 0 ? size : std::min(size, index + count);
-    c->comboItems.erase(c->comboItems.begin() + index, c->comboItems.begin() + end);
-    impl_->controlChanged(panel, control);
-    return PANEL_OK;
+    return impl_->changeControl(panel, control, [&](ControlState& c) -> int {
+        if (!c.combo) {
+            return PANEL_ERR_WRONG_KIND;
+        }
+        const int size = static_cast<int>(c.comboItems.size());
+        if (index < 0 || index >= size) {
+            return PANEL_ERR_BAD_INDEX;
+        }
+        const int end = count < 0 ? size : std::min(size, index + count);
+        c.comboItems.erase(c.comboItems.begin() + index, c.comboItems.begin() + end);
+        return PANEL_OK;
+    });
 }
 
 int PanelModel::setPanelTitle(int panel, const std::string& title) {
