@@ -61,11 +61,31 @@ struct ControlWidgets {
     bool syncing = false;  // the tab widget's own signal while the model switches pages
 };
 
+// The background of a panel or a tab page: a right double click there is its panel's event,
+// and no click on it reaches the widgets behind.
+class PanelSurface : public QWidget {
+  public:
+    PanelSurface(QtPanelView& view, int panel) : view_(view), panel_(panel) {}
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::RightButton) {
+            view_.panelRightDoubleClick(panel_);
+        }
+        e->accept();
+    }
+    void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
+
+    QtPanelView& view_;
+    int panel_;
+};
+
 // A top-level panel. Closing only asks the panel's callback; the program decides whether the
 // window goes away (it quits through the event loop).
-class PanelWindow : public QWidget {
+class PanelWindow : public PanelSurface {
   public:
-    PanelWindow(QtPanelView& view, int panel) : view_(view), panel_(panel) {
+    PanelWindow(QtPanelView& view, int panel) : PanelSurface(view, panel) {
         setAttribute(Qt::WA_DeleteOnClose, false);
     }
     bool syncing = false;
@@ -89,41 +109,9 @@ class PanelWindow : public QWidget {
             view_.windowZoomChanged(panel_);
         }
     }
-    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::RightButton) {
-            view_.panelRightDoubleClick(panel_);
-        }
-        e->accept();
-    }
-    void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
-
-  private:
-    QtPanelView& view_;
-    int panel_;
 };
 
 namespace {
-
-// The background of a tab page: its own panel's events.
-class PageWidget : public QWidget {
-  public:
-    PageWidget(QtPanelView& view, int panel) : view_(view), panel_(panel) {}
-
-  protected:
-    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::RightButton) {
-            view_.panelRightDoubleClick(panel_);
-        }
-        e->accept();
-    }
-    void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
-
-  private:
-    QtPanelView& view_;
-    int panel_;
-};
 
 // Turns right clicks on a control's widgets into the control's events and keeps Qt's own
 // context menus away, since a right click on this panel means help.
@@ -502,7 +490,7 @@ void QtPanelView::createControl(int panel, int control, QWidget* host) {
             auto* tabs = new QTabWidget(host);
             tabs->setDocumentMode(false);
             for (const TabPage& page : c->pages) {
-                auto* pw = new PageWidget(*this, page.panel);
+                auto* pw = new PanelSurface(*this, page.panel);
                 pw->setObjectName(qs(model_.panel(page.panel) != nullptr
                                          ? model_.panel(page.panel)->constantName
                                          : std::string()));
