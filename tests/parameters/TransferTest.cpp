@@ -12,6 +12,7 @@
 #include "parameters/Transfer.h"
 #include "protocol/DataExchange.h"
 #include "protocol/Frame.h"
+#include "support/LinkReports.h"
 #include "support/TestPanel.h"
 
 namespace qv {
@@ -46,18 +47,8 @@ class TransferTest : public test::PanelTest {
     void SetUp() override {
         PanelTest::SetUp();
         ctx.linkSettings.protocol = LINK_TCPIP;
-        ASSERT_EQ(ctx.tcp.connectToTCPServerEx(
-                      ctx.link.tcpHandle, 5000, "sensor",
-                      [this](unsigned, int event, int) {
-                          if (event == TCP_DATAREADY) {
-                              ReceiveTcpData(ctx);
-                          }
-                          return 0;
-                      },
-                      5000),
-                  0);
+        ASSERT_EQ(test::connectReceivingTcp(ctx), 0);
         ctx.link.tcpConnected = 1;
-        ctx.link.LinkOk = 1;
         panel.tcp.onWrite([this](const Bytes& request) {
             auto& queue = replies_[request.at(1)];
             if (!queue.empty()) {
@@ -65,11 +56,7 @@ class TransferTest : public test::PanelTest {
                 queue.pop_front();
             }
         });
-        for (int button :
-             {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_BAUDRATE, CONNP_BUTTON_GEN_HW_INFO_FILE}) {
-            ctx.ui.setDimmed(ctx.app.connectionPage, button, false);
-        }
-        showParameterPage(ctx);
+        test::makeLinkWork(ctx);
     }
 
     void answer(std::uint8_t order, const Bytes& reply) { replies_[order].push_back(reply); }

@@ -54,17 +54,7 @@ class LinkTest : public PanelTest {
             ASSERT_EQ(panel.serial.setComTime(kPort, 2.0), 0);
             panel.serial.clearRecords(kPort);
         } else {
-            // What the link's data-ready handler does with each piece.
-            ASSERT_EQ(panel.tcp.connectToTCPServerEx(
-                          ctx.link.tcpHandle, 5000, "sensor",
-                          [this](unsigned, int event, int) {
-                              if (event == TCP_DATAREADY) {
-                                  ReceiveTcpData(ctx);
-                              }
-                              return 0;
-                          },
-                          5000),
-                      0);
+            ASSERT_EQ(connectReceivingTcp(ctx), 0);
         }
     }
 

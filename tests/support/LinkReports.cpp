@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/DataExchange.h"
+
 namespace qv::test {
 
 void makeLinkWork(Context& ctx) {
@@ -10,6 +12,18 @@ void makeLinkWork(Context& ctx) {
         ctx.ui.setDimmed(ctx.app.connectionPage, button, false);
     }
     ctx.ui.setActiveTabPage(ctx.app.mainPanel, MAINP_TABMAIN1, PARAMETER_PAGE_INDEX);
+}
+
+int connectReceivingTcp(Context& ctx) {
+    return ctx.tcp.connectToTCPServerEx(
+        ctx.link.tcpHandle, 5000, "sensor",
+        [&ctx](unsigned, int event, int) {
+            if (event == TCP_DATAREADY) {
+                ReceiveTcpData(ctx);
+            }
+            return 0;
+        },
+        5000);
 }
 
 void expectLinkErrorReport(Context& ctx, const std::string& message) {

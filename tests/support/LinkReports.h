@@ -40,6 +40,11 @@ inline constexpr int kLinkButtons[] = {CONNP_BUTTON_ACCEPT, CONNP_BUTTON_CHANGE_
 // link buttons usable, the parameter page in front. The status box is left alone.
 void makeLinkWork(Context& ctx);
 
+// Opens the in-memory TCP conversation to "sensor" on port 5000 with a handler that stores
+// arriving bytes as the link's data-ready handler does (ReceiveTcpData). Returns the
+// connect's result; the handle goes to ctx.link.tcpHandle.
+int connectReceivingTcp(Context& ctx);
+
 // A link-error report's every effect: the status box ends with the message and an empty
 // line, LinkOk is 0, the link buttons are dimmed and the connection page is in front.
 void expectLinkErrorReport(Context& ctx, const std::string& message);
