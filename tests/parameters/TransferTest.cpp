@@ -7,7 +7,6 @@
 #include <map>
 #include <vector>
 
-#include "core/Panel.h"
 #include "parameters/PanelMapping.h"
 #include "parameters/Transfer.h"
 #include "protocol/DataExchange.h"
