@@ -165,6 +165,29 @@ void QtTcpClient::drop(unsigned handle) {
     conversations_.erase(it);
 }
 
+int QtTcpClient::waitUntil(unsigned handle, int timeoutMs,
+                           const std::function<bool(const QTcpSocket&)>& done) {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        // Anything may have run during the last wait, this conversation's end included.
+        const auto it = conversations_.find(handle);
+        if (it == conversations_.end()) {
+            return missing(handle);
+        }
+        const QTcpSocket& socket = *it->second->socket;
+        if (done(socket)) {
+            return 0;
+        }
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            return TCP_CONNECTION_CLOSED;
+        }
+        if (deadline.hasExpired()) {
+            return TCP_TIMEOUT;
+        }
+        events_.waitForEvents(secondsLeft(deadline));
+    }
+}
+
 int QtTcpClient::clientTCPRead(unsigned handle, std::uint8_t* buffer, int capacity, int timeoutMs) {
     auto it = conversations_.find(handle);
     if (it == conversations_.end()) {
@@ -176,22 +199,13 @@ int QtTcpClient::clientTCPRead(unsigned handle, std::uint8_t* buffer, int capaci
     if (capacity == 0) {
         return 0;
     }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (it->second->socket->bytesAvailable() == 0) {
-        if (it->second->socket->state() != QAbstractSocket::ConnectedState) {
-            return TCP_CONNECTION_CLOSED;
-        }
-        if (deadline.hasExpired()) {
-            return TCP_TIMEOUT;
-        }
-        events_.waitForEvents(secondsLeft(deadline));
-        // Anything may have run meanwhile, this conversation's end included.
-        it = conversations_.find(handle);
-        if (it == conversations_.end()) {
-            return missing(handle);
-        }
+    const int waited = waitUntil(
+        handle, timeoutMs, [](const QTcpSocket& socket) { return socket.bytesAvailable() > 0; });
+    if (waited < 0) {
+        return waited;
     }
-    const qint64 n = it->second->socket->read(reinterpret_cast<char*>(buffer), capacity);
+    const qint64 n =
+        conversations_.at(handle)->socket->read(reinterpret_cast<char*>(buffer), capacity);
     return n < 0 ? TCP_READ_FAILED : static_cast<int>(n);
 }
 
@@ -213,21 +227,9 @@ int QtTcpClient::clientTCPWrite(unsigned handle, const std::uint8_t* data, int c
     if (it->second->socket->write(reinterpret_cast<const char*>(data), count) != count) {
         return TCP_WRITE_FAILED;
     }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (it->second->socket->bytesToWrite() > 0) {
-        if (it->second->socket->state() != QAbstractSocket::ConnectedState) {
-            return TCP_CONNECTION_CLOSED;
-        }
-        if (deadline.hasExpired()) {
-            return TCP_TIMEOUT;
-        }
-        events_.waitForEvents(secondsLeft(deadline));
-        it = conversations_.find(handle);
-        if (it == conversations_.end()) {
-            return missing(handle);
-        }
-    }
-    return count;
+    const int waited = waitUntil(
+        handle, timeoutMs, [](const QTcpSocket& socket) { return socket.bytesToWrite() == 0; });
+    return waited < 0 ? waited : count;
 }
 
 int QtTcpClient::disconnectFromTCPServer(unsigned handle) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,6 +40,10 @@ class QtTcpClient : public TcpClient {
     struct Conversation;
     // The error for a handle that names no open conversation.
     int missing(unsigned handle) const;
+    // Runs the event loop until `done` holds for the conversation's socket (0), the
+    // conversation closes or ends (a TcpError) or `timeoutMs` passes (TCP_TIMEOUT).
+    int waitUntil(unsigned handle, int timeoutMs,
+                  const std::function<bool(const QTcpSocket&)>& done);
     void schedule(unsigned handle);
     void deliver(unsigned handle);
     void drop(unsigned handle);
